@@ -43,9 +43,11 @@ void TRadioGroup::setColumns(int columns)
 
 void TRadioGroup::Arrange()
 {
-    const int rows = (count() + FColumns - 1) / FColumns;
+    for (QAbstractButton* placed : FGroup->buttons())
+        FLayout->removeWidget(placed);
+    const int rows = qMax(1, (count() + FColumns - 1) / FColumns);
     for (int i = 0; i < count(); ++i)
-        FLayout->addWidget(button(i), i % qMax(1, rows), i / qMax(1, rows));
+        FLayout->addWidget(button(i), i % rows, i / rows);
 }
 
 int TRadioGroup::itemIndex() const

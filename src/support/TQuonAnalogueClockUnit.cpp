@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <utility>
+
 namespace {
 
 QColor ToQColor(TColor colour)
