@@ -1,0 +1,16 @@
+# cmake -DSQLITE3=... -DOUTPUT=... -DSCHEMA=schema.sql -DROWS=rows.sql -P MakeDatabase.cmake
+set(partial "${OUTPUT}.partial")
+file(REMOVE "${partial}" "${partial}-journal" "${partial}-wal" "${partial}-shm")
+foreach(source "${SCHEMA}" "${ROWS}")
+  execute_process(COMMAND "${SQLITE3}" -bail "${partial}" INPUT_FILE "${source}" RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    file(REMOVE "${partial}")
+    message(FATAL_ERROR "sqlite3 failed on ${source}")
+  endif()
+endforeach()
+# WAL is a property of the file: set here, the program's first open does not have to change the file.
+execute_process(COMMAND "${SQLITE3}" "${partial}" "PRAGMA journal_mode=WAL;" OUTPUT_QUIET RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "sqlite3 could not set WAL on ${partial}")
+endif()
+file(RENAME "${partial}" "${OUTPUT}")
