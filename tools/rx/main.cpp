@@ -185,7 +185,13 @@ struct Setting {
     bool banked = false;
     std::function<QString(TAOR8200&, char bank)> get;
     std::function<void(TAOR8200&, char bank, const QString& value)> set; // empty: read only
+    std::function<void(const QString& value)> check = {}; // raises UsageError for a value out of range
 };
+
+std::function<void(const QString&)> RangeCheck(int high)
+{
+    return [high](const QString& v) { ToInt(v, "VALUE", 0, high); };
+}
 
 std::function<void(TAOR8200&, char, const QString&)> ByteSetter(
     void (TAOR8200::*setter)(std::uint8_t), int high)
@@ -204,36 +210,39 @@ const std::map<QString, Setting>& Settings()
 {
     static const std::map<QString, Setting> settings {
         {"squelch-reporting",
-            {false, IntGetter(&TAOR8200::GetSquelchReporting),
-                ByteSetter(&TAOR8200::SetSquelchReporting, 1)}},
+            {false, IntGetter(&TAOR8200::GetSquelchReporting), ByteSetter(&TAOR8200::SetSquelchReporting, 1),
+                RangeCheck(1)}},
         {"firmware", {false, IntGetter(&TAOR8200::GetFirmwareVersion), {}}},
         {"scan-group",
-            {false, IntGetter(&TAOR8200::GetScanGroupIndex), ByteSetter(&TAOR8200::SetScanGroupIndex, 9)}},
+            {false, IntGetter(&TAOR8200::GetScanGroupIndex), ByteSetter(&TAOR8200::SetScanGroupIndex, 9),
+                RangeCheck(9)}},
         {"search-group",
-            {false, IntGetter(&TAOR8200::GetSearchGroupIndex),
-                ByteSetter(&TAOR8200::SetSearchGroupIndex, 9)}},
+            {false, IntGetter(&TAOR8200::GetSearchGroupIndex), ByteSetter(&TAOR8200::SetSearchGroupIndex, 9),
+                RangeCheck(9)}},
         {"search-audio",
             {false, IntGetter(&TAOR8200::GetAudioSearchSetting),
-                ByteSetter(&TAOR8200::SetAudioSearchSetting, 255)}},
+                ByteSetter(&TAOR8200::SetAudioSearchSetting, 255), RangeCheck(255)}},
         {"search-level",
             {false, IntGetter(&TAOR8200::GetLevelSearchSetting),
-                ByteSetter(&TAOR8200::SetLevelSearchSetting, 255)}},
+                ByteSetter(&TAOR8200::SetLevelSearchSetting, 255), RangeCheck(255)}},
         {"search-pause",
-            {false, IntGetter(&TAOR8200::GetSearchPauseSecs), ByteSetter(&TAOR8200::SetSearchPauseSecs, 60)}},
+            {false, IntGetter(&TAOR8200::GetSearchPauseSecs), ByteSetter(&TAOR8200::SetSearchPauseSecs, 60),
+                RangeCheck(60)}},
         {"search-delay",
             {false, IntGetter(&TAOR8200::GetSearchDelayDeciSecs),
-                ByteSetter(&TAOR8200::SetSearchDelayDeciSecs, 99)}},
+                ByteSetter(&TAOR8200::SetSearchDelayDeciSecs, 99), RangeCheck(99)}},
         {"scan-audio",
             {false, IntGetter(&TAOR8200::GetAudioScanSetting),
-                ByteSetter(&TAOR8200::SetAudioScanSetting, 255)}},
+                ByteSetter(&TAOR8200::SetAudioScanSetting, 255), RangeCheck(255)}},
         {"scan-level",
             {false, IntGetter(&TAOR8200::GetLevelScanSetting),
-                ByteSetter(&TAOR8200::SetLevelScanSetting, 255)}},
+                ByteSetter(&TAOR8200::SetLevelScanSetting, 255), RangeCheck(255)}},
         {"scan-pause",
-            {false, IntGetter(&TAOR8200::GetScanPauseSecs), ByteSetter(&TAOR8200::SetScanPauseSecs, 60)}},
+            {false, IntGetter(&TAOR8200::GetScanPauseSecs), ByteSetter(&TAOR8200::SetScanPauseSecs, 60),
+                RangeCheck(60)}},
         {"scan-delay",
             {false, IntGetter(&TAOR8200::GetScanDelayDeciSecs),
-                ByteSetter(&TAOR8200::SetScanDelayDeciSecs, 99)}},
+                ByteSetter(&TAOR8200::SetScanDelayDeciSecs, 99), RangeCheck(99)}},
         {"scan-bank-text",
             {true, [](TAOR8200& d, char bank) { return d.GetScanBankText(bank); },
                 [](TAOR8200& d, char bank, const QString& v) { d.SetScanBankText(bank, v); }}},
@@ -263,7 +272,9 @@ void RequireOperands(const QStringList& words, int low, int high)
         throw UsageError {"wrong number of operands for " + words.first()};
 }
 
-void GetOrSet(TAOR8200& driver, const QStringList& words)
+using Action = std::function<void(TAOR8200&)>;
+
+Action GetOrSet(const QStringList& words)
 {
     const bool isSet = words.first() == "set";
     if (words.size() < 2)
@@ -275,13 +286,14 @@ void GetOrSet(TAOR8200& driver, const QStringList& words)
     const int operands = 1 + (setting.banked ? 1 : 0) + (isSet ? 1 : 0);
     RequireOperands(words, operands, operands);
     const char bank = setting.banked ? BankOperand(words.at(2), ScanBank, "scan") : '\0';
-    if (!isSet) {
-        PrintLine(setting.get(driver, bank));
-        return;
-    }
+    if (!isSet)
+        return [&setting, bank](TAOR8200& d) { PrintLine(setting.get(d, bank)); };
     if (!setting.set)
         throw UsageError {words.at(1) + " cannot be set"};
-    setting.set(driver, bank, words.last());
+    const QString value = words.last();
+    if (setting.check)
+        setting.check(value);
+    return [&setting, bank, value](TAOR8200& d) { setting.set(d, bank, value); };
 }
 
 std::atomic<bool> stopRequested {false};
@@ -322,44 +334,56 @@ void Monitor(TAOR8200& driver, const Arguments& arguments)
     driver.SetSquelchReporting(0);
 }
 
-void Run(TAOR8200& driver, const Arguments& a)
+// Checks the command and its operands, so that a usage error never waits for the receiver.
+Action Prepare(const Arguments& a)
 {
     const QStringList& w = a.words;
     const QString& command = w.first();
     if (command == "raw") {
         RequireOperands(w, 1, 1);
         const QString text = QString::fromLatin1(Unescape(w.at(1)));
-        PrintLine(Escape(driver.SendCommandGetResponse(text, a.expect, a.limitMs)));
-    } else if (command == "get" || command == "set") {
-        GetOrSet(driver, w);
-    } else if (command == "vfo") {
+        return [text, a](
+                   TAOR8200& d) { PrintLine(Escape(d.SendCommandGetResponse(text, a.expect, a.limitMs))); };
+    }
+    if (command == "get" || command == "set")
+        return GetOrSet(w);
+    if (command == "vfo") {
         RequireOperands(w, 1, 1);
-        driver.SetVFOFrequency(ToInt(w.at(1), "HZ", 0, 2147483647));
-    } else if (command == "scan") {
+        const int hertz = ToInt(w.at(1), "HZ", 0, 2147483647);
+        return [hertz](TAOR8200& d) { d.SetVFOFrequency(hertz); };
+    }
+    if (command == "scan") {
         RequireOperands(w, 0, 1);
-        driver.StartMemoryScan(w.size() > 1 ? BankOperand(w.at(1), ScanBank, "scan") : '\0');
-    } else if (command == "search") {
+        const char bank = w.size() > 1 ? BankOperand(w.at(1), ScanBank, "scan") : '\0';
+        return [bank](TAOR8200& d) { d.StartMemoryScan(bank); };
+    }
+    if (command == "search") {
         RequireOperands(w, 0, 1);
-        driver.StartSearch(w.size() > 1 ? BankOperand(w.at(1), SearchBank, "search") : '\0');
-    } else if (command == "add-pass") {
+        const char bank = w.size() > 1 ? BankOperand(w.at(1), SearchBank, "search") : '\0';
+        return [bank](TAOR8200& d) { d.StartSearch(bank); };
+    }
+    if (command == "add-pass") {
         RequireOperands(w, 0, 0);
-        driver.AddPassFrequency();
-    } else if (command == "power-off") {
+        return [](TAOR8200& d) { d.AddPassFrequency(); };
+    }
+    if (command == "power-off") {
         RequireOperands(w, 0, 0);
-        driver.PowerOff();
-    } else if (command == "key") {
+        return [](TAOR8200& d) { d.PowerOff(); };
+    }
+    if (command == "key") {
         RequireOperands(w, 1, 1);
         static const std::map<QString, char> keys {{"right", 28}, {"left", 29}, {"up", 30}, {"down", 31}};
         const auto key = keys.find(w.at(1));
         if (key == keys.end())
             throw UsageError {"key must be left, right, up or down"};
-        driver.SendCursorKey(key->second);
-    } else if (command == "monitor") {
-        RequireOperands(w, 0, 0);
-        Monitor(driver, a);
-    } else {
-        throw UsageError {"unknown command " + command};
+        const char code = key->second;
+        return [code](TAOR8200& d) { d.SendCursorKey(code); };
     }
+    if (command == "monitor") {
+        RequireOperands(w, 0, 0);
+        return [a](TAOR8200& d) { Monitor(d, a); };
+    }
+    throw UsageError {"unknown command " + command};
 }
 
 } // namespace
@@ -368,8 +392,10 @@ int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     Arguments arguments;
+    Action action;
     try {
         arguments = Parse(QCoreApplication::arguments());
+        action = Prepare(arguments);
     } catch (const UsageError& e) {
         if (e.message.isEmpty()) {
             std::fputs(Usage, stdout);
@@ -382,7 +408,7 @@ int main(int argc, char* argv[])
         SetSerialPortTable({arguments.port});
         TAOR8200 driver;
         driver.SetCommPortNumber(1);
-        Run(driver, arguments);
+        action(driver);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "varnock-rx: %s\n", qPrintable(e.message));
         return 2;
