@@ -179,8 +179,21 @@ void TEventLogForm::AppendLine(const EventLogLine& line)
         AppendPhysicalLine(text, line.colour);
     if (atEnd)
         scrollBar->setValue(scrollBar->maximum());
-    if (isVisible())
+    RepaintSoon();
+}
+
+// Shown at once, so lines logged during a long operation on the main thread still appear; a burst of lines is
+// painted at most every RepaintInterval, the rest by the event loop.
+void TEventLogForm::RepaintSoon()
+{
+    if (!isVisible())
+        return;
+    if (!LastRepaint.isValid() || LastRepaint.elapsed() >= RepaintIntervalMs) {
         EventLogRichEdit->viewport()->repaint();
+        LastRepaint.start();
+    } else {
+        EventLogRichEdit->viewport()->update();
+    }
 }
 
 // The cap is kept per physical line, so a message with line breaks cannot push the content past it.

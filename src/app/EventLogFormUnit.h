@@ -4,6 +4,7 @@
 
 #include "app/EventLogUnit.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <vector>
@@ -44,6 +45,10 @@ private:
     void AppendLine(const EventLogLine& line) override;
     void AppendPhysicalLine(const QString& text, TColor colour);
     void DeleteFirstLine();
+    void RepaintSoon();
+
+    static constexpr int RepaintIntervalMs = 40;
+    QElapsedTimer LastRepaint;
 
     bool FirstShowDone = false;
     int LineTotal = 0; // the document always holds one block, empty or not
