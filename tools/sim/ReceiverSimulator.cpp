@@ -298,7 +298,8 @@ void ReceiverSimulator::Impl::HandleLine(const QByteArray& line)
     FaultOptions currentFaults;
     {
         std::lock_guard lock(mutex);
-        commands.append(line);
+        if (options.keepRecords)
+            commands.append(line);
         if (Clock::now() < deafUntil)
             return;
         currentFaults = faults;
@@ -341,7 +342,7 @@ bool ReceiverSimulator::Impl::WriteNow(const char* data, qsizetype size)
             return false;
         // Nobody reads the line: like a real port, let the bytes go after a short while.
         pollfd out {master.get(), POLLOUT, 0};
-        if (::poll(&out, 1, 50) <= 0)
+        if (::poll(&out, 1, 10) <= 0)
             return false;
     }
     return size == 0;
@@ -385,7 +386,8 @@ void ReceiverSimulator::Impl::Record(char direction, const QByteArray& bytes)
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
     const QByteArray line = QByteArray::number(ms) + ' ' + direction + ' ' + EscapeBytes(bytes) + '\n';
     std::lock_guard lock(mutex);
-    transcript += line;
+    if (options.keepRecords)
+        transcript += line;
     if (transcriptFile) {
         transcriptFile->write(line);
         transcriptFile->flush();
@@ -397,7 +399,8 @@ void ReceiverSimulator::Impl::SendReport(const SquelchReport& report, bool noise
     const bool split = Chance(CurrentFaults().splitRate);
     if (WriteLine(FormatSquelchReport(report), split)) {
         std::lock_guard lock(mutex);
-        reports.append(report);
+        if (options.keepRecords)
+            reports.append(report);
     }
     if (noise)
         WriteLine(traffic.Noise(1 + static_cast<int>(traffic.Below(8))), false);
@@ -538,6 +541,8 @@ void ReceiverSimulator::RunScript(const QList<ScriptStep>& steps, bool loop)
 {
     {
         std::lock_guard lock(impl_->mutex);
+        if (impl_->stopped)
+            return;
         impl_->scriptActive = !steps.isEmpty();
     }
     impl_->Enqueue([impl = impl_.get(), steps, loop] {

@@ -35,6 +35,7 @@ struct SimulatorOptions {
     bool pace = false; // 19200 baud, 10 bits a byte, in and out
     int resortMs = 200; // how long a bank size change keeps the receiver deaf
     bool acknowledgePassDelete = true; // "PD" + bank + index answered by CR LF (else by nothing)
+    bool keepRecords = true; // transcript, commands and reports in memory (a long demo may not want them)
     FaultOptions faults;
     std::optional<ReceiverState> state; // Default() when not given
 };

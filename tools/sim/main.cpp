@@ -182,6 +182,7 @@ int Run(const Arguments& a)
     else
         options.state = ReceiverState::Default();
     options.state->squelchReporting = a.reportsOn;
+    options.keepRecords = false; // the transcript file is the record
     const QList<ScriptStep> script
         = a.scriptFile.isEmpty() ? QList<ScriptStep>() : ParseSquelchScript(ReadFile(a.scriptFile));
 
