@@ -18,6 +18,28 @@ const char* const DefaultEnglishVoice = "en";
 constexpr int WaitSliceMilliseconds = 10;
 constexpr qint64 SpokenWaitSlackMilliseconds = 5000;
 
+// eSpeak NG is initialised once per process: initialising it again after a terminate hangs in the next
+// terminate.
+struct TSynthesiser {
+    TSynthesiser()
+        : SampleRate(espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT))
+    {
+    }
+    ~TSynthesiser()
+    {
+        if (SampleRate > 0) {
+            espeak_Terminate();
+        }
+    }
+    const int SampleRate;
+};
+
+int SynthesiserSampleRate()
+{
+    static const TSynthesiser synthesiser;
+    return synthesiser.SampleRate;
+}
+
 int CollectSamples(short* samples, int count, espeak_EVENT* events)
 {
     if (samples != nullptr && count > 0 && events != nullptr && events->user_data != nullptr) {
@@ -41,11 +63,11 @@ TSimpleSpeech::TSimpleSpeech(QObject* parent)
         return; // eSpeak NG holds one synthesiser per process; it belongs to the first module
     }
     ProgramVoice = this;
-    const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
+    const int rate = SynthesiserSampleRate();
     if (rate <= 0) {
         return;
     }
-    OwnsSynthesiser = true;
+    IsProgramVoice = true;
     FSampleRate = rate;
     espeak_SetSynthCallback(CollectSamples);
     const QString preferred = PreferredVoiceName(VoiceNames());
@@ -59,9 +81,6 @@ TSimpleSpeech::TSimpleSpeech(QObject* parent)
 TSimpleSpeech::~TSimpleSpeech()
 {
     Purge();
-    if (OwnsSynthesiser) {
-        espeak_Terminate();
-    }
     if (ProgramVoice == this) {
         ProgramVoice = nullptr;
     }
@@ -70,7 +89,7 @@ TSimpleSpeech::~TSimpleSpeech()
 QStringList TSimpleSpeech::VoiceNames() const
 {
     QStringList names;
-    if (!OwnsSynthesiser) {
+    if (!IsProgramVoice) {
         return names;
     }
     for (const espeak_VOICE** voice = espeak_ListVoices(nullptr); voice != nullptr && *voice != nullptr;

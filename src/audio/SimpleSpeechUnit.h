@@ -27,7 +27,8 @@ QString PreferredVoiceName(const QStringList& voiceNames);
 class TSimpleSpeech : public QObject {
     Q_OBJECT
 public:
-    // Starts the synthesiser (one per program) and chooses the voice; the first one created serves Speak().
+    // Starts the synthesiser (once per process) and chooses the voice. Only the first module alive speaks; it
+    // also serves Speak().
     explicit TSimpleSpeech(QObject* parent = nullptr);
     ~TSimpleSpeech() override;
 
@@ -49,7 +50,7 @@ private:
     void WaitUntilSilent(qint64 bytes);
 
     bool VoiceReady = false;
-    bool OwnsSynthesiser = false;
+    bool IsProgramVoice = false;
     int FSampleRate = 0;
     QString FVoiceName;
     std::deque<QByteArray> Queue;
