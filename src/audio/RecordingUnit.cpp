@@ -49,6 +49,17 @@ QString MakeWaveFileName(const QString& directory, qint32 frequency, const QDate
         + moment.toString(QStringLiteral("yyyyMMdd_hhmmss.zzz")) + QStringLiteral(".Wav");
 }
 
+bool MakeRecordingReadOnly(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.exists()) {
+        return false;
+    }
+    const QFileDevice::Permissions writable = QFileDevice::WriteOwner | QFileDevice::WriteUser
+        | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return file.setPermissions(file.permissions() & ~writable);
+}
+
 TRecorder::TRecorder(QObject* parent)
     : QObject(parent)
 {

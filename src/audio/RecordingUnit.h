@@ -22,6 +22,10 @@ QString MakeRecordingDirectory(const QString& optionValue);
 // directory + FormatFrequency(frequency) (leading blanks kept) + "_" + "yyyymmdd_hhnnss.zzz" + ".Wav".
 QString MakeWaveFileName(const QString& directory, qint32 frequency, const QDateTime& moment);
 
+// Marks a recording read-only (removes every write permission bit, keeps the rest). False when the file does
+// not exist or its permissions cannot be changed.
+bool MakeRecordingReadOnly(const QString& fileName);
+
 class TRecorder : public QObject {
     Q_OBJECT
 public:

@@ -21,6 +21,7 @@ private Q_SLOTS:
     void sameNameTwiceDoesNothing();
     void newStartStopsTheRunningRecording();
     void failedStartLeavesNoFileAndNoRecording();
+    void readOnlyKeepsReadPermissions();
 };
 
 void RecordingTest::recordingDirectory_data()
@@ -171,6 +172,22 @@ void RecordingTest::failedStartLeavesNoFileAndNoRecording()
     const QByteArray samples(8, '\x44');
     recorder.WriteWaveData(samples.constData(), samples.size());
     QCOMPARE(log.Lines.size(), std::size_t(1));
+}
+
+void RecordingTest::readOnlyKeepsReadPermissions()
+{
+    QTemporaryDir folder;
+    const QString name = folder.filePath("special.Wav");
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+        | QFileDevice::WriteGroup | QFileDevice::ReadOther));
+    QVERIFY(MakeRecordingReadOnly(name));
+    const QFileDevice::Permissions readable
+        = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QCOMPARE(QFile(name).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), readable);
+    QVERIFY(!MakeRecordingReadOnly(folder.filePath("gone.Wav")));
 }
 
 QTEST_GUILESS_MAIN(RecordingTest)
