@@ -20,8 +20,12 @@ bool TSingleInstance::Claim()
     Lock = std::make_unique<QLockFile>(QDir::temp().filePath(Name + QStringLiteral(".lock")));
     Lock->setStaleLockTime(0); // stale only when its process is gone, never by age
     if (!Lock->tryLock(0)) {
+        const bool heldByAnother = Lock->error() == QLockFile::LockFailedError;
         Lock.reset();
-        return false;
+        // A lock that cannot be made at all (no writable temporary folder) must not keep the program from
+        // starting.
+        if (heldByAnother)
+            return false;
     }
     // Holding the lock, any socket left by a killed copy is stale.
     QLocalServer::removeServer(Name);

@@ -5,8 +5,13 @@
 #include "app/EventLogUnit.h"
 #include "app/SplashFormUnit.h"
 #include "app/VarnockApplicationUnit.h"
+#include "support/QuonMessageDlgUnit.h"
 
+#include <QAbstractButton>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -110,6 +115,48 @@ private Q_SLOTS:
         QFETCH(bool, keepOnScreen);
         QFETCH(QPoint, expected);
         QCOMPARE(SplashPositionOver(window, QSize(312, 213), QSize(1024, 768), keepOnScreen), expected);
+    }
+
+    void messageBoxPlacement_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("centred") << QSize(200, 100) << QPoint(512, 384) << QPoint(412, 334);
+        QTest::newRow("near the right edge") << QSize(200, 100) << QPoint(1000, 384) << QPoint(824, 334);
+        QTest::newRow("near the bottom edge") << QSize(200, 100) << QPoint(512, 760) << QPoint(412, 668);
+        QTest::newRow("near the top-left corner") << QSize(200, 101) << QPoint(10, 10) << QPoint(0, 0);
+        QTest::newRow("larger than the screen") << QSize(3000, 2000) << QPoint(512, 384) << QPoint(0, 0);
+    }
+    void messageBoxPlacement()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QPoint, point);
+        QFETCH(QPoint, expected);
+        QCOMPARE(FormPositionAtPoint(size, point, QSize(1024, 768)), expected);
+    }
+
+    // The box really appears where it is placed, and reports the button pressed.
+    void messageBoxAtScreenCentre()
+    {
+        QRect placed;
+        QTimer::singleShot(100, this, [&placed] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            placed = box->frameGeometry();
+            box->button(QMessageBox::No)->click();
+        });
+        const TModalResult result = ShowMessageAtControl("Power Off AOR8200?", TMsgDlgType::mtConfirmation,
+            MsgDlgBtn::mbYes | MsgDlgBtn::mbNo, nullptr, 0);
+        QCOMPARE(result, mrNo);
+        const QPoint screenCentre = QGuiApplication::primaryScreen()->geometry().center();
+        QVERIFY2((placed.center() - screenCentre).manhattanLength() <= 2,
+            qPrintable(QStringLiteral("box at %1,%2 %3x%4")
+                           .arg(placed.x())
+                           .arg(placed.y())
+                           .arg(placed.width())
+                           .arg(placed.height())));
     }
 };
 
