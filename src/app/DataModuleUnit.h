@@ -11,12 +11,18 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <stdexcept>
 #include <vector>
 
 class QSize;
+class BankLetterSet;
+enum AOR8200RxModeType : std::uint8_t;
+
+// The scan bank label that marks "not known": one character of code 255.
+inline const QString NoBankText = QString(QChar(255));
 
 // Start-up cannot go on: the caller shows the message, writes it to standard error and ends with exit code 1.
 class EDataModule : public std::runtime_error {
@@ -144,6 +150,65 @@ public:
 
     // Operations on the individual tables are declared below by the modules that implement them
     // (frequency log: src/monitor; memories, banks, groups, lookup, special frequencies: src/tables).
+
+    // ---- Memories, banks, pass frequencies, groups (src/tables/MemoryTablesUnit.cpp) ----
+    // Banks are keyed by the letter's character code; readers return true when the row exists (the scan bank
+    // readers: when the value is known) and fill their out-values only then. Writers insert or update the
+    // one row of their key; which of them log and which pass a failure on is noted per writer.
+
+    // Logs and passes a failure on.
+    void UpdateAOR8200MemoriesTable_(char bank, int channel, bool isEmpty, bool passFlag,
+        std::int32_t frequency, std::int32_t stepSize, bool autoMode, AOR8200RxModeType receiveMode,
+        bool attenuator, const QString& text);
+    bool ReadAOR8200MemoriesTable_(char bank, int channel, bool& isEmpty, bool& passFlag,
+        std::int32_t& frequency, std::int32_t& stepSize, bool& autoMode, AOR8200RxModeType& receiveMode,
+        bool& attenuator, QString& text);
+    // Every stored channel of the bank becomes empty ("?", frequency 0); no row is added.
+    void EmptyScanBankMemories(char bank);
+
+    // A new row gets the other value's marker: NoBankText for the label, -1 for the size. Both log as
+    // "SetScanBankText" and pass a failure on.
+    bool GetScanBankText(char bank, QString& text);
+    void SetScanBankText(char bank, const QString& text);
+    bool GetScanBankSize(char bank, int& size);
+    void SetScanBankSize(char bank, int size);
+
+    // Logs a failure and swallows it.
+    bool GetSearchData(char bank, std::int32_t& lowerFrequency, std::int32_t& upperFrequency,
+        std::int32_t& stepSize, bool& autoMode, AOR8200RxModeType& receiveMode, std::uint8_t& attenuator,
+        QString& text, bool& isEmpty);
+    void SetSearchData(char bank, std::int32_t lowerFrequency, std::int32_t upperFrequency,
+        std::int32_t stepSize, bool autoMode, AOR8200RxModeType receiveMode, std::uint8_t attenuator,
+        const QString& text, bool isEmpty);
+
+    // -1 is stored as it is: the receiver's slot is known to be empty. The writer logs and swallows a
+    // failure; the deleters pass it on without logging.
+    bool ReadPassFrequency(char bank, int index, std::int32_t& frequency);
+    void WritePassFrequency(char bank, int index, std::int32_t frequency);
+    void DeletePassFrequencyIndex(char bank, int index);
+    void DeleteAllPassFrequencies(char bank);
+
+    // Groups 0-9, values 0-255. Setters log a failure under their own name and swallow it.
+    bool GetScanBankLinkGroup(int groupIndex, BankLetterSet& group);
+    void SetScanBankLinkGroup(int groupIndex, const BankLetterSet& group);
+    bool GetScanDelayDeciSecs(int groupIndex, int& value);
+    void SetScanDelayDeciSecs(int groupIndex, int value);
+    bool GetScanPauseSecs(int groupIndex, int& value);
+    void SetScanPauseSecs(int groupIndex, int value);
+    bool GetAudioScanSetting(int groupIndex, int& value);
+    void SetAudioScanSetting(int groupIndex, int value);
+    bool GetLevelScanSetting(int groupIndex, int& value);
+    void SetLevelScanSetting(int groupIndex, int value);
+    bool GetSearchBankLinkGroup(int groupIndex, BankLetterSet& group);
+    void SetSearchBankLinkGroup(int groupIndex, const BankLetterSet& group);
+    bool GetSearchDelayDeciSecs(int groupIndex, int& value);
+    void SetSearchDelayDeciSecs(int groupIndex, int value);
+    bool GetSearchPauseSecs(int groupIndex, int& value);
+    void SetSearchPauseSecs(int groupIndex, int value);
+    bool GetAudioSearchSetting(int groupIndex, int& value);
+    void SetAudioSearchSetting(int groupIndex, int value);
+    bool GetLevelSearchSetting(int groupIndex, int& value);
+    void SetLevelSearchSetting(int groupIndex, int value);
 
 private:
     void DataModuleCreate();

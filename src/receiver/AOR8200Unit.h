@@ -253,7 +253,44 @@ public:
     // Right 28, left 29, up 30, down 31. Never raises.
     virtual void SendCursorKey(char key);
 
-    // The memory channel, search bank and pass frequency commands go here, with a source file of their own.
+    // ---- Memory channels, search banks and pass frequencies (AOR8200Memories.cpp) ----
+    // A bank letter, channel or index out of range raises EAOR8200 before anything is sent. Inside this class
+    // the operations call each other non-virtually: verification and deletion always read the receiver.
+
+    // Recalls the channel on the receiver and reports it; an empty channel reads as text "Empty", all else 0.
+    virtual void RecallMemory(char bank, int channel, bool& isEmpty, bool& passFlag, std::int32_t& frequency,
+        std::int32_t& stepSize, bool& autoMode, AOR8200RxModeType& receiveMode, bool& attenuator,
+        QString& text);
+    virtual void ReadMemoryRecord(char bank, int channel, MemoryChannelRecord& record);
+    // Writes and reads back until the receiver holds the values (the text as padded to 12 characters).
+    virtual void WriteMemory(char bank, int channel, bool passFlag, std::int32_t frequency,
+        std::int32_t stepSize, bool autoMode, AOR8200RxModeType receiveMode, bool attenuator,
+        const QString& text);
+    // Whether the receiver holds these values; step and mode are not compared with auto mode on. Raises a
+    // plain std::runtime_error "TAOR8200.WriteMemory" when the channel cannot be read.
+    bool MemoryMatches(char bank, int channel, bool passFlag, std::int32_t frequency, std::int32_t stepSize,
+        bool autoMode, AOR8200RxModeType receiveMode, bool attenuator, const QString& text);
+    // Sends nothing for a channel that is already empty.
+    virtual void DeleteMemory(char bank, int channel);
+    virtual void DeleteCurrentBank(char bank);
+
+    virtual void GetSearchBankData(char bank, bool& isEmpty, std::int32_t& lowerFrequency,
+        std::int32_t& upperFrequency, std::int32_t& stepSize, bool& autoMode, AOR8200RxModeType& receiveMode,
+        std::uint8_t& attenuator, QString& text);
+    // The text of GetSearchBankData (as this object answers it).
+    virtual QString GetSearchBankText(char bank);
+    // GetSearchBankData into a record (as this object answers it).
+    SearchBankRecord ReadSearchBankRecord(char bank);
+    // Frequencies cut to a multiple of 50 Hz, the step to 5 Hz; DC3 DC1 counts as an acknowledgement.
+    virtual void SetSearchData(char bank, std::int32_t lowerFrequency, std::int32_t upperFrequency,
+        std::int32_t stepSize, bool autoMode, AOR8200RxModeType receiveMode, std::uint8_t attenuator,
+        const QString& text);
+
+    // The frequency, or -1 for an empty slot; a slot holding 0 raises.
+    virtual std::int32_t ReadPassFrequency(char bank, int index);
+    // Accepts CR LF and also no reply at all: receivers differ in how they acknowledge this deletion.
+    virtual void DeletePassFrequencyIndex(char bank, int index);
+    virtual void DeleteAllPassFrequencies(char bank);
 
 private:
     friend class TSendCommandGetResponseThread;
