@@ -63,9 +63,16 @@ TAudioController::TAudioController(
 
 TAudioController::~TAudioController()
 {
+    // The window normally closes both in its close query. Here no events may be processed any more (the owner
+    // may be half destroyed), so the devices are closed without waiting: they drop their buffers unplayed.
     Recorder.StopRecording();
-    SetAudioOutput(false);
-    SetAudioInput(false);
+    FOutputAudioOn = false;
+    FInputAudioOn = false;
+    try {
+        Output->Close();
+        Capture->Close();
+    } catch (const std::exception&) {
+    }
 }
 
 // ---- formats

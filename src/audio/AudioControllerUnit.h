@@ -26,7 +26,8 @@ public:
     // On the given devices (tests feed buffers through fakes).
     TAudioController(std::unique_ptr<TAudioCaptureDevice> capture, std::unique_ptr<TAudioOutputDevice> output,
         QObject* parent = nullptr);
-    // Stops recording, then closes output before capture.
+    // Stops recording, then closes output before capture without waiting (call SetAudioOutput(false) and
+    // SetAudioInput(false) first for an orderly close).
     ~TAudioController() override;
 
     // ---- formats: the setters do nothing for an unchanged value, otherwise close the device concerned,
