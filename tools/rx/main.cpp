@@ -1,5 +1,6 @@
 // varnock-rx: the receiver from the command line, through the same driver as the program.
 
+#include "MemoryCommands.h"
 #include "receiver/AOR8200Unit.h"
 
 #include <QCoreApplication>
@@ -391,6 +392,8 @@ Action Prepare(const Arguments& a)
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
+    if (const std::optional<int> exitCode = RunMemoryTool(QCoreApplication::arguments()))
+        return *exitCode;
     Arguments arguments;
     Action action;
     try {
@@ -399,9 +402,10 @@ int main(int argc, char* argv[])
     } catch (const UsageError& e) {
         if (e.message.isEmpty()) {
             std::fputs(Usage, stdout);
+            std::fputs(MemoryUsage, stdout);
             return 0;
         }
-        std::fprintf(stderr, "varnock-rx: %s\n%s", qPrintable(e.message), Usage);
+        std::fprintf(stderr, "varnock-rx: %s\n%s%s", qPrintable(e.message), Usage, MemoryUsage);
         return 2;
     }
     try {
