@@ -18,6 +18,7 @@
 #include <vector>
 
 class QSize;
+class TFrequencyLogView;
 class BankLetterSet;
 enum AOR8200RxModeType : std::uint8_t;
 
@@ -150,6 +151,28 @@ public:
 
     // Operations on the individual tables are declared below by the modules that implement them
     // (frequency log: src/monitor; memories, banks, groups, lookup, special frequencies: src/tables).
+
+    // ---- Frequency log (src/monitor/FrequencyLogUnit.cpp) ----
+    // Counts an opening (countIncrement 1) or adds a period's duration (countIncrement 0) into the frequency's
+    // row, naming it from the lookup table and the memory copy; totalDuration := the row's new total. A
+    // frequency of 0 or less changes nothing. Failures are logged and never passed on. The grid's view shows
+    // the row at once and makes it current.
+    void UpdateFrequencyLog(std::int32_t frequency, int countIncrement, double dateTime, double duration,
+        bool isSearch, char bank, int channel, double& totalDuration);
+    // Removes every row; failures are passed on.
+    void ClearFrequencyLog();
+    // Reopens the log view ordered by a column of the log; other names do nothing.
+    void OrderFrequencyLogBy(const QString& columnName);
+    // The grid's model over FrequencyLogQuery_, made at first use and owned by the data module.
+    TFrequencyLogView* FrequencyLogView();
+
+    // ---- Frequency lookups (src/tables/FrequencyLookupsUnit.cpp) ----
+    // Both read the tables directly and pass failures on; out-values are set only when a row is found.
+    // receiveMode: negative for any mode; on success the row's mode.
+    bool LookupFrequency(
+        std::int32_t frequency, int& receiveMode, QString& shortComment, QString& longComment);
+    bool GetSpecialFrequencyAttributes(std::int32_t frequency, quint32& displayColour,
+        bool& makeAudioFilesReadOnly, bool& holdOnSquelch, bool& switchAudioOn);
 
     // ---- Memories, banks, pass frequencies, groups (src/tables/MemoryTablesUnit.cpp) ----
     // Banks are keyed by the letter's character code; readers return true when the row exists (the scan bank
