@@ -5,6 +5,7 @@
 #include "app/EventLogUnit.h"
 #include "app/SplashFormUnit.h"
 #include "monitor/MainFormUnit.h"
+#include "receiver/SerialCommUnit.h"
 #include "support/QuonMessageDlgUnit.h"
 
 #include <QAbstractButton>
@@ -70,6 +71,9 @@ void TVarnockApplication::CreateForms()
         ShowMessageAtControl(message, TMsgDlgType::mtError, MsgDlgBtn::mbOK, nullptr, 0);
     };
     CreateForm(DataModule1, std::move(reporter));
+    // Port numbers name the devices of this option when it is set (a simulator, an unusual adapter).
+    SetSerialPortTable(
+        DataModule1->GetOptionString(QStringLiteral("SerialPortDevices")).split(u';', Qt::SkipEmptyParts));
 
     CreateForm(VarnockMainForm);
     SetMainForm(VarnockMainForm);
