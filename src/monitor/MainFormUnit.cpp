@@ -715,6 +715,8 @@ void TVarnockMainForm::QuonAnalogueClock1PaintExit(TQuonAnalogueClock* sender)
         const TDateTime shown = sender->TimeBeingDisplayed();
         const QString text = shown - std::floor(shown) >= 0.5 ? QStringLiteral("PM") : QStringLiteral("AM");
         QPainter& canvas = *sender->Canvas();
+        // Text takes the font's colour, not the pen the last hand or the disc left behind.
+        canvas.setPen(sender->palette().color(QPalette::WindowText));
         const QFontMetrics metrics(canvas.font());
         const int x = (sender->width() - metrics.horizontalAdvance(text)) / 2;
         const int y = (sender->height() - metrics.height()) / 2 - 1;
