@@ -39,6 +39,9 @@ class QModelIndex;
 class TDBAOR8200;
 class TAOR8200;
 class TQuonAnalogueClock;
+class TAudioController;
+class TAudioCaptureDevice;
+class TAudioOutputDevice;
 
 // A frequency marked on the audio chart with its two colours.
 struct TFrequencyMarker {
@@ -182,6 +185,13 @@ public:
     bool StartRecording(const QString& fileName);
     // Colour of both audio trace series.
     void SetTraceColour(TColor colour);
+    TColor TraceColour() const;
+    // Capture, recording and live output; exists from the first step of FormCreate. The audio chart shows
+    // its TraceChanged points and TraceColourChanged colour.
+    TAudioController* AudioController() const;
+    // The next window created plays and captures on these devices instead of the default ones (tests).
+    static void UseAudioDevicesForTesting(
+        std::unique_ptr<TAudioCaptureDevice> capture, std::unique_ptr<TAudioOutputDevice> output);
 
     // ---- squelch pipeline (MainFormSquelch.cpp; the fields are its state)
     std::int32_t CurrentFrequency = 0;
