@@ -294,6 +294,8 @@ TDataModule1::~TDataModule1()
 {
     for (TDataModuleQuery* query : Queries())
         delete query;
+    // Views other modules made on the connection (owned here) let go of it before it closes.
+    qDeleteAll(findChildren<QAbstractItemModel*>(Qt::FindDirectChildrenOnly));
     {
         QSqlDatabase database = QSqlDatabase::database(ConnectionName, false);
         database.close();

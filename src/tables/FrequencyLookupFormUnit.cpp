@@ -9,12 +9,12 @@
 #include "support/QuonMessageDlgUnit.h"
 #include "tables/CsvExchangeUnit.h"
 #include "tables/LookupTableModelsUnit.h"
-#include "tables/ReceiverBracketUnit.h"
 #include "tables/ScanBankMemoriesFormUnit.h"
 #include "tables/SpecialFrequenciesAttributesFormUnit.h"
 #include "tables/SpecialFrequenciesFormUnit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
 
 TFrequencyLookupForm* FrequencyLookupForm = nullptr;
@@ -60,6 +61,33 @@ void DrawCellText(
     painter->restore();
 }
 
+class THourglass {
+public:
+    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~THourglass() { QApplication::restoreOverrideCursor(); }
+    THourglass(const THourglass&) = delete;
+    THourglass& operator=(const THourglass&) = delete;
+};
+
+// The copy's bracket: hourglass and squelch reports off for the whole series of receiver commands, both put
+// back afterwards, also when the series fails (that failure then goes on, not one of putting back).
+void RunWithReportsOff(TDBAOR8200& driver, const std::function<void()>& body)
+{
+    THourglass hourglass;
+    const auto reporting = std::uint8_t(driver.GetSquelchReporting());
+    driver.SetSquelchReporting(0);
+    try {
+        body();
+    } catch (...) {
+        try {
+            driver.SetSquelchReporting(reporting);
+        } catch (...) {
+        }
+        throw;
+    }
+    driver.SetSquelchReporting(reporting);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -77,7 +105,7 @@ TFrequencyLookupForm::TFrequencyLookupForm(TDBAOR8200* driver, TDataModule1* dat
         if (ScanBankMemoriesForm)
             ScanBankMemoriesForm->ShowBank(bank);
     };
-    Pause = PauseMs;
+    Pause = [](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); };
     CreateActions();
     CreateControls();
     resize(658, 415);
@@ -352,10 +380,7 @@ void TFrequencyLookupForm::SelectionToScanBankActionExecute()
             FModel->index(row, commentColumn).data(Qt::EditRole).toString()});
     }
     TDBAOR8200& driver = Rx();
-    TReceiverBracket bracket;
-    bracket.Hourglass = true;
-    bracket.ReportsOff = true;
-    RunInReceiverBracket(driver, bracket, [&] { CopyToScanBank(driver, bank, entries); });
+    RunWithReportsOff(driver, [&] { CopyToScanBank(driver, bank, entries); });
     if (ShowScanBank)
         ShowScanBank(bank);
 }

@@ -13,9 +13,17 @@
 
 namespace {
 
-// SQLite's extended result codes for the two refusals a user can cause from the grid.
-const QString UniqueViolation = QStringLiteral("2067");
-const QString NotNullViolation = QStringLiteral("1299");
+// The two refusals a user can cause from the grid, as SQLite words them (the driver reports only the primary
+// result code, the same for both).
+bool IsUniqueViolation(const QSqlError& error)
+{
+    return error.databaseText().contains(QLatin1String("UNIQUE constraint failed"));
+}
+
+bool IsNotNullViolation(const QSqlError& error)
+{
+    return error.databaseText().contains(QLatin1String("NOT NULL constraint failed"));
+}
 
 QString FrequencyText(const QVariant& value)
 {
@@ -32,6 +40,13 @@ QString MissingColumn(const QSqlError& error)
     const QString text = error.databaseText();
     const qsizetype dot = text.lastIndexOf(u'.');
     return dot < 0 ? QString() : text.mid(dot + 1).trimmed();
+}
+
+// A value a new row starts with; it is written with the row even when the user never touches it.
+void SetNewRowValue(QSqlRecord& record, const QString& field, const QVariant& value)
+{
+    record.setValue(field, value);
+    record.setGenerated(field, true);
 }
 
 } // namespace
@@ -156,7 +171,7 @@ bool TLookupTableModel::SaveOrReport()
 
 QString TLookupTableModel::RefusalMessage(int, const QSqlError& error) const
 {
-    if (error.nativeErrorCode() == NotNullViolation && !MissingColumn(error).isEmpty())
+    if (IsNotNullViolation(error) && !MissingColumn(error).isEmpty())
         return MissingColumn(error) + QStringLiteral(" needs a value.");
     return QStringLiteral("The row cannot be saved: ") + error.text();
 }
@@ -231,7 +246,7 @@ QVariantList TFrequencyLookupTableModel::WhereValues() const
 
 QString TFrequencyLookupTableModel::RefusalMessage(int row, const QSqlError& error) const
 {
-    if (error.nativeErrorCode() != UniqueViolation)
+    if (!IsUniqueViolation(error))
         return TLookupTableModel::RefusalMessage(row, error);
     const QVariant frequency = data(index(row, FieldIndex(QStringLiteral("Frequency"))), Qt::EditRole);
     const int mode = data(index(row, FieldIndex(QStringLiteral("RxMode"))), Qt::EditRole).toInt();
@@ -243,9 +258,9 @@ QString TFrequencyLookupTableModel::RefusalMessage(int row, const QSqlError& err
 // The frequency is left for the user to type: a row saved without one is refused.
 void TFrequencyLookupTableModel::PrimeNewRow(QSqlRecord& record) const
 {
-    record.setValue(QStringLiteral("RxMode"), int(AOR8200RxModeAM));
-    record.setValue(QStringLiteral("ShortComment"), QString());
-    record.setValue(QStringLiteral("LongComment"), QString());
+    SetNewRowValue(record, QStringLiteral("RxMode"), int(AOR8200RxModeAM));
+    SetNewRowValue(record, QStringLiteral("ShortComment"), QString(""));
+    SetNewRowValue(record, QStringLiteral("LongComment"), QString(""));
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -261,7 +276,7 @@ TSpecialFrequenciesTableModel::TSpecialFrequenciesTableModel(const QSqlDatabase&
 
 QString TSpecialFrequenciesTableModel::RefusalMessage(int row, const QSqlError& error) const
 {
-    if (error.nativeErrorCode() != UniqueViolation)
+    if (!IsUniqueViolation(error))
         return TLookupTableModel::RefusalMessage(row, error);
     const QVariant frequency = data(index(row, FieldIndex(QStringLiteral("Frequency"))), Qt::EditRole);
     return QStringLiteral("%1 is already a special frequency: each frequency may appear only once.")
@@ -270,9 +285,9 @@ QString TSpecialFrequenciesTableModel::RefusalMessage(int row, const QSqlError& 
 
 void TSpecialFrequenciesTableModel::PrimeNewRow(QSqlRecord& record) const
 {
-    record.setValue(QStringLiteral("DisplayColour"), qint64(clGray));
+    SetNewRowValue(record, QStringLiteral("DisplayColour"), qint64(clGray));
     for (const char* field : {"MakeAudioFilesReadOnly", "HoldOnSquelch", "SwitchAudioOn"})
-        record.setValue(QLatin1String(field), 0);
+        SetNewRowValue(record, QLatin1String(field), 0);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
