@@ -338,6 +338,12 @@ QString TAOR8200::SerialRead(int count)
     return text;
 }
 
+int TAOR8200::QueuedCharacterCount()
+{
+    SerialCommClass* port = CommPort.get();
+    return port ? int(port->InQueueCount()) : 0;
+}
+
 // ---- Exchanges with retries ----
 
 QString TAOR8200::SendCommandGetResponse(const QString& command, int expectedLength, int timeLimitMs)

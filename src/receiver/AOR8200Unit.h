@@ -194,6 +194,8 @@ public:
     // Raw port access with the handler calls; the caller holds AccessEvent.
     void SerialWrite(const QString& text);
     QString SerialRead(int count);
+    // Characters waiting in the receive queue; 0 without a port. The caller holds AccessEvent.
+    int QueuedCharacterCount();
 
     // Reply parsers: each consumes from the front of text and tells whether it succeeded.
     static bool TakePrefix(QString& text, const QString& literal);

@@ -4,6 +4,8 @@
 
 #include "support/SynchronizeUnit.h"
 
+#include <algorithm>
+
 namespace {
 const QString CRLF = QStringLiteral("\r\n");
 }
@@ -92,7 +94,10 @@ void TSquelchMonitoringThread::UpdateReceivedStringForProcessing()
         TAutoResetEvent& event;
         ~Release() { event.SetEvent(); }
     } release {driver->AccessEvent};
-    ReceiveBuffer += driver->SerialRead(ReadPerPass);
+    // Only what has already arrived is read: an 80 ms read on a quiet line, or one waiting for more than is
+    // there, would keep every exchange off the line for nothing; what arrives later is read 100 ms later.
+    const int wanted = std::min(driver->QueuedCharacterCount(), ReadPerPass);
+    ReceiveBuffer += driver->SerialRead(wanted);
 }
 
 void TSquelchMonitoringThread::ProcessReceiveBuffer()
