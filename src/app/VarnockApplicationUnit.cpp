@@ -7,6 +7,8 @@
 #include "monitor/MainFormUnit.h"
 #include "receiver/SerialCommUnit.h"
 #include "support/QuonMessageDlgUnit.h"
+#include "tables/ScanBankMemoriesFormUnit.h"
+#include "tables/SearchBankMemoriesFormUnit.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -82,6 +84,8 @@ void TVarnockApplication::CreateForms()
 
     // Then, hidden: the scan bank editor, the search bank editor, the lookup window, the special frequencies
     // window and the attributes dialog (in this order, as they come), and last the event log window.
+    CreateForm(ScanBankMemoriesForm);
+    CreateForm(SearchBankMemoriesForm);
     CreateForm(EventLogForm, VarnockMainForm->EventLogClearAction, VarnockMainForm->EventLogSaveAction);
 
     SplashForm->hide();

@@ -110,7 +110,7 @@ private:
     void SetMemoryItem(int channel, const QString& caption, const MemoryChannelRecord& record);
     void SortWritingPass(char bank, int size, int& attempts, int& firstUnwritten);
     void SortClearingPass(char bank, int size, int firstUnwritten, int& attempts);
-    void RewritePair(char upper, char lower);
+    void RewriteChannel(char bank, int channel, int size, const MemoryChannelRecord& row);
 
     QList<QCheckBox*> GroupCheckBoxes;
 };
