@@ -7,8 +7,11 @@
 #include "monitor/MainFormUnit.h"
 #include "receiver/SerialCommUnit.h"
 #include "support/QuonMessageDlgUnit.h"
+#include "tables/FrequencyLookupFormUnit.h"
 #include "tables/ScanBankMemoriesFormUnit.h"
 #include "tables/SearchBankMemoriesFormUnit.h"
+#include "tables/SpecialFrequenciesAttributesFormUnit.h"
+#include "tables/SpecialFrequenciesFormUnit.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -86,6 +89,10 @@ void TVarnockApplication::CreateForms()
     // window and the attributes dialog (in this order, as they come), and last the event log window.
     CreateForm(ScanBankMemoriesForm);
     CreateForm(SearchBankMemoriesForm);
+    CreateForm(FrequencyLookupForm);
+    CreateForm(SpecialFrequenciesForm);
+    CreateForm(SpecialFrequencyAttributesForm, FrequencyLookupForm);
+    InstallCsvFileMenu(VarnockMainForm);
     CreateForm(EventLogForm, VarnockMainForm->EventLogClearAction, VarnockMainForm->EventLogSaveAction);
 
     SplashForm->hide();
