@@ -41,7 +41,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 TVarnockMainForm* VarnockMainForm = nullptr;
 
@@ -441,7 +443,7 @@ QWidget* TVarnockMainForm::CreatePlaybackPanel()
 {
     auto* panel = new QWidget;
     panel->setObjectName(QStringLiteral("PlaybackPanel"));
-    panel->setFixedWidth(168);
+    panel->setFixedWidth(214);
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(1, 1, 1, 1);
     grid->setSpacing(1);
@@ -505,7 +507,8 @@ QWidget* TVarnockMainForm::CreatePlaybackPanel()
     for (QPushButton* button :
         {DeletePlayedWavesBitBtn, ClearBitBtn, SavePlayedWavesBitBtn, PurgePlayedWavesBitBtn}) {
         button->setStyleSheet(QStringLiteral("text-align: left; padding: 1px 2px;"));
-        button->setIconSize(QSize(14, 14));
+        button->setIconSize(QSize(12, 12));
+        button->setMinimumWidth(144);
         buttons->addWidget(button);
     }
     grid->addLayout(buttons, 4, 0, 3, 2);
@@ -586,6 +589,9 @@ void TVarnockMainForm::FormCreate()
         TFrequencyLogView* view = DataModule1->FrequencyLogView();
         FrequencyLogDBGrid->setModel(view);
         FrequencyLogDBGrid->setSelectionModel(view->Cursor());
+        // A reopened log (ordering, clearing) gets its columns back at their widths.
+        connect(view, &QAbstractItemModel::modelReset, this, &TVarnockMainForm::SizeFrequencyLogColumns);
+        SizeFrequencyLogColumns();
     }
     ClockTimer->start();
 }
@@ -799,6 +805,27 @@ void TVarnockMainForm::FrequencyLogDBGridDrawColumnCell(
         AddToEventLog(QStringLiteral("TVarnockMainForm.FrequencyLogDBGridDrawColumnCell ")
                 + QString::fromUtf8(error.what()),
             clRed, true);
+    }
+}
+
+void TVarnockMainForm::SizeFrequencyLogColumns()
+{
+    const auto* view = qobject_cast<const TFrequencyLogView*>(FrequencyLogDBGrid->model());
+    if (!view)
+        return;
+    // Wide enough for the column's widest text as it is drawn, and for its title.
+    static const std::map<QString, QString> samples {{"Frequency", " 1296.000000 MHz"},
+        {"LastSquelchDateTime", "2024-12-31 23:59:59"}, {"SquelchCount", "99999"},
+        {"SquelchDuration", "00:00:00.000"}, {"MemoryId", "Sch"}, {"ShortComment", "MMMMMMMMMMMM"}};
+    const QFontMetrics metrics(FrequencyLogDBGrid->font());
+    const QFontMetrics titleMetrics(FrequencyLogDBGrid->horizontalHeader()->font());
+    for (int column = 0; column < view->columnCount(); ++column) {
+        const auto sample = samples.find(view->FieldName(column));
+        if (sample == samples.end())
+            continue;
+        const QString title = view->headerData(column, Qt::Horizontal).toString();
+        FrequencyLogDBGrid->setColumnWidth(column,
+            std::max(metrics.horizontalAdvance(sample->second), titleMetrics.horizontalAdvance(title)) + 12);
     }
 }
 

@@ -303,6 +303,7 @@ private:
     void CreateLayout();
     QWidget* CreateBottomArea();
     QWidget* CreatePlaybackPanel();
+    void SizeFrequencyLogColumns();
     QToolButton* MakeToolButton(const char* name, QAction* action);
     QAction* MakeAction(const char* name, const char* caption, int imageIndex, int helpContext,
         void (TVarnockMainForm::*execute)());
