@@ -33,7 +33,8 @@ const QHash<int, QString>& ImageNames()
         {16, QStringLiteral("16-purge")},
         {18, QStringLiteral("18-save")},
         {20, QStringLiteral("20-delete")},
-        {23, QStringLiteral("23-record")},
+        {22, QStringLiteral("22-record-on")},
+        {23, QStringLiteral("23-record-off")},
     };
     return names;
 }

@@ -319,7 +319,7 @@ private Q_SLOTS:
 
     void imageListIcons()
     {
-        for (const int index : {0, 1, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 23}) {
+        for (const int index : {0, 1, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 23}) {
             const QIcon icon = ImageListIcon(index);
             QVERIFY2(!icon.isNull(), qPrintable(ImageListPath(index)));
             const QImage image = icon.pixmap(24, 24).toImage();
