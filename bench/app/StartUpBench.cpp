@@ -1,11 +1,14 @@
 // Start-up to the main window shown (offscreen) with a frequency log of 100000 rows: the program's own
 // start-up order in a temporary folder. Prints the time from process start and the share spent in the
-// start-up window's fixed report pauses (21 reports of two 20 ms steps).
+// start-up window's fixed report pauses (21 reports of two 20 ms steps). The receiver is a simulator on port
+// 1, as on a desk where it is plugged in (without one, start-up would stop at the "not found" box).
 
 #include "app/DataModuleUnit.h"
 #include "app/VarnockApplicationUnit.h"
 #include "monitor/MainFormUnit.h"
 #include "support/ProgramFilesUnit.h"
+
+#include "ReceiverSimulator.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,7 +19,7 @@
 #include <cstdio>
 
 namespace {
-bool FillFrequencyLog(const QString& path, int rows)
+bool FillFrequencyLog(const QString& path, int rows, const QString& receiverDevice)
 {
     sqlite3* db = nullptr;
     if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
@@ -35,6 +38,11 @@ bool FillFrequencyLog(const QString& path, int rows)
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
+    sqlite3_prepare_v2(db, "INSERT INTO OptionsTable_ VALUES ('SerialPortDevices', ?)", -1, &insert, nullptr);
+    const QByteArray device = receiverDevice.toUtf8();
+    sqlite3_bind_text(insert, 1, device.constData(), int(device.size()), SQLITE_TRANSIENT);
+    sqlite3_step(insert);
+    sqlite3_finalize(insert);
     const bool ok = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
@@ -47,10 +55,11 @@ int main(int argc, char** argv)
     sinceStart.start();
     const QString binary = QStringLiteral(VARNOCK_BINARY_DIR);
     QTemporaryDir folder;
+    ReceiverSimulator receiver;
     const QString database = folder.filePath(QStringLiteral("Varnock.ABS"));
     if (!QFile::copy(binary + QStringLiteral("/db/VarnockTemplate.ABS"), database)
         || !QFile::setPermissions(database, QFile::ReadOwner | QFile::WriteOwner)
-        || !FillFrequencyLog(database, 100000)) {
+        || !FillFrequencyLog(database, 100000, receiver.DevicePath())) {
         std::fprintf(stderr, "cannot prepare %s\n", qPrintable(database));
         return 1;
     }
