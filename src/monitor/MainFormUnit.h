@@ -213,6 +213,8 @@ public:
     bool QuonOptionsOn = false;
     QStringList PlayedWaves; // sorted, duplicates ignored
     TFrequencyMarker PlayingMarker;
+    // Moves every played recording into the recording folder's subfolder, oldest first.
+    void MoveListedWaves(const QString& subfolder, TColor clockColour);
 
     // ---- charts (MainFormCharts.cpp)
     void UpdateDistributionBar(std::int32_t frequency, TColor colour, double totalDuration);
@@ -223,6 +225,12 @@ public:
     void SaveSeries();
     // The distribution bars, every activity series and the activity chart's title.
     void ClearCharts();
+    // The bars' click handler: the bar's frequency, total and comments become the audio chart's title.
+    void DistributionBarClick(int index);
+    // After every repaint of the audio chart: the playing marker as a disc, then the selected one as an
+    // arrow.
+    void AudioChartAfterDraw(QPainter* canvas);
+    void DrawFrequencyMarker(QPainter* canvas, const TFrequencyMarker& marker, bool disc);
 
 public Q_SLOTS:
     // ---- this file
