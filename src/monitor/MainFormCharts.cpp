@@ -2,8 +2,9 @@
 // seconds and openings per bin) of the main window, with their saved series.
 //
 // The bars are a candlestick series whose sets stand from 0 to the total (open = low = 0, close = high = the
-// total): unlike a bar series it places each set at its own x on a numeric axis and lets every set carry its
-// own brush, while the chart keeps doing the axes and the hit-testing.
+// total): it places each set at its own x on the numeric axis and does the axes and the hit-testing. Qt
+// Charts paints every body in the series' one colour, though, so the bodies are left transparent and the bars
+// are painted over them in their own colours after each repaint, at the places mapToPosition gives.
 
 #include "monitor/MainFormUnit.h"
 
@@ -45,6 +46,7 @@ QColor ToQColor(TColor colour)
 class TAudioChartView : public QChartView {
 public:
     using QChartView::QChartView;
+    std::function<void(QPainter*)> DrawBars;
     std::function<void(QPainter*)> AfterDraw;
     std::function<void()> ChartClick;
     bool BarHit = false;
@@ -53,6 +55,8 @@ protected:
     void drawForeground(QPainter* painter, const QRectF& rect) override
     {
         QChartView::drawForeground(painter, rect);
+        if (DrawBars)
+            DrawBars(painter);
         if (AfterDraw)
             AfterDraw(painter);
     }
@@ -146,6 +150,7 @@ struct TMainFormChartsState {
     QValueAxis* Left = nullptr;
     QValueAxis* Top = nullptr;
     TDistributionBars Bars;
+    double BarWidth = 2; // pixels
     // Activity chart
     QChartView* ActivityView = nullptr;
     QChart* Activity = nullptr;
@@ -176,10 +181,22 @@ bool operator!=(const TFrequencyMarker& a, const TFrequencyMarker& b)
 
 QCandlestickSet* MakeBarSet(const TDistributionBar& bar)
 {
-    auto* set = new QCandlestickSet(0, bar.Y, 0, bar.Y, bar.X);
-    set->setBrush(ToQColor(bar.Colour));
-    set->setPen(QPen(QColor(96, 96, 96), 1));
-    return set;
+    return new QCandlestickSet(0, bar.Y, 0, bar.Y, bar.X);
+}
+
+void PaintBars(QPainter* painter, const TMainFormChartsState& s)
+{
+    const QRectF plot = s.Audio->mapRectToScene(s.Audio->plotArea());
+    painter->save();
+    painter->setClipRect(plot);
+    painter->setPen(QPen(QColor(96, 96, 96), 1));
+    for (const TDistributionBar& bar : s.Bars.Bars()) {
+        const QPointF top = s.Audio->mapToScene(s.Audio->mapToPosition(QPointF(bar.X, bar.Y), s.Series4));
+        const QPointF base = s.Audio->mapToScene(s.Audio->mapToPosition(QPointF(bar.X, 0), s.Series4));
+        painter->setBrush(ToQColor(bar.Colour));
+        painter->drawRect(QRectF(top.x() - s.BarWidth / 2, top.y(), s.BarWidth, base.y() - top.y()));
+    }
+    painter->restore();
 }
 
 void FitAudioAxes(TMainFormChartsState& s);
@@ -193,10 +210,11 @@ void BuildAudioChart(TVarnockMainForm& form, TMainFormChartsState& s)
 
     s.Series4 = new QCandlestickSeries;
     s.Series4->setObjectName(QStringLiteral("Series4"));
-    s.Series4->setBodyOutlineVisible(true);
+    s.Series4->setBodyOutlineVisible(false);
     s.Series4->setCapsVisible(false);
-    s.Series4->setIncreasingColor(ToQColor(DistributionSeriesColour));
-    s.Series4->setDecreasingColor(ToQColor(DistributionSeriesColour));
+    s.Series4->setPen(Qt::NoPen);
+    s.Series4->setIncreasingColor(Qt::transparent);
+    s.Series4->setDecreasingColor(Qt::transparent);
     s.Series1 = new QLineSeries;
     s.Series1->setObjectName(QStringLiteral("Series1"));
     s.Series1->setColor(ToQColor(clGray));
@@ -233,6 +251,7 @@ void BuildAudioChart(TVarnockMainForm& form, TMainFormChartsState& s)
     s.AudioView = new TAudioChartView(s.Audio);
     s.AudioView->setObjectName(QStringLiteral("AudioChartView"));
     s.AudioView->setFrameShape(QFrame::NoFrame);
+    s.AudioView->DrawBars = [&s](QPainter* painter) { PaintBars(painter, s); };
     s.AudioView->AfterDraw = [&form](QPainter* canvas) { form.AudioChartAfterDraw(canvas); };
     s.AudioView->ChartClick = [&form] { form.AudioChartClick(); };
     form.AudioChartLayout->addWidget(s.AudioView);
@@ -322,6 +341,7 @@ void ShowAllBars(TMainFormChartsState& s)
         sets.append(MakeBarSet(bar));
     series->append(sets);
     FitAudioAxes(s);
+    s.AudioView->viewport()->update();
 }
 
 void FitAudioAxes(TMainFormChartsState& s)
@@ -346,10 +366,10 @@ void FitBarWidth(TMainFormChartsState& s)
 {
     // Each bar takes 30 % of its share of the plot's width.
     const int count = std::max(s.Bars.Count(), 1);
-    const double width = std::clamp(s.Audio->plotArea().width() / count * 0.3, 2.0, 24.0);
+    s.BarWidth = std::clamp(s.Audio->plotArea().width() / count * 0.3, 2.0, 24.0);
     s.Series4->setBodyWidth(1.0);
-    s.Series4->setMinimumColumnWidth(width);
-    s.Series4->setMaximumColumnWidth(width);
+    s.Series4->setMinimumColumnWidth(s.BarWidth);
+    s.Series4->setMaximumColumnWidth(s.BarWidth);
 }
 
 void ShowActivitySeries(TMainFormChartsState& s)
@@ -458,6 +478,7 @@ void TVarnockMainForm::UpdateDistributionBar(std::int32_t frequency, TColor colo
         set->setClose(totalDuration);
     }
     FitAudioAxes(*ChartsState);
+    ChartsState->AudioView->viewport()->update();
 }
 
 void TVarnockMainForm::AddActivityPoint(int binMinutes, int windowMinutes, double y0, TDateTime t)
