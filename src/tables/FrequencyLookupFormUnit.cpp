@@ -52,6 +52,7 @@ void DrawCellText(
     QPainter* painter, const QStyleOptionViewItem& option, const QString& text, const QColor& colour)
 {
     painter->save();
+    painter->setClipRect(option.rect); // a narrow column cuts the text, as the grid's own cells do
     painter->setFont(option.font);
     painter->setPen(colour);
     const QFontMetrics metrics(option.font);

@@ -427,6 +427,7 @@ bool TSpecialFrequenciesForm::SpecialFrequenciesQuery_DBGridDrawColumnCell(
             return false;
         const bool selected = option.state & QStyle::State_Selected;
         painter->save();
+        painter->setClipRect(option.rect); // a narrow column cuts the text, as the grid's own cells do
         painter->setFont(option.font);
         painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
         const QFontMetrics metrics(option.font);
