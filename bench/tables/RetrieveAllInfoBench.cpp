@@ -20,6 +20,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <map>
+#include <mutex>
 
 namespace {
 
@@ -98,11 +100,35 @@ int main(int argc, char* argv[])
         std::atomic<qint64> bytesOut {0};
         std::atomic<qint64> bytesIn {0};
         std::atomic<qint64> exchanges {0};
+        // Time from one command's write to the next one's, by the command's first two letters.
+        struct Share {
+            int count = 0;
+            qint64 ns = 0;
+            qint64 bytes = 0;
+        };
+        std::map<QString, Share> shares;
+        std::mutex sharesMutex;
+        QString lastCommand;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 lastWriteNs = 0;
         driver.SetOnSerialWrite([&](TAOR8200*, QString& text) {
             bytesOut += text.size();
             ++exchanges;
+            std::lock_guard lock(sharesMutex);
+            const qint64 now = clock.nsecsElapsed();
+            if (!lastCommand.isEmpty())
+                shares[lastCommand].ns += now - lastWriteNs;
+            lastCommand = text.left(2);
+            lastWriteNs = now;
+            ++shares[lastCommand].count;
+            shares[lastCommand].bytes += text.size();
         });
-        driver.SetOnSerialRead([&](TAOR8200*, QString& text) { bytesIn += text.size(); });
+        driver.SetOnSerialRead([&](TAOR8200*, QString& text) {
+            bytesIn += text.size();
+            std::lock_guard lock(sharesMutex);
+            shares[lastCommand].bytes += text.size();
+        });
 
         QElapsedTimer total;
         total.start();
@@ -135,6 +161,12 @@ int main(int argc, char* argv[])
         std::printf("  ratio total / wire     %.3f\n", elapsedMs / wireMs);
         std::printf("  beyond the wire        %.2f s (%.1f ms an exchange)\n", (elapsedMs - wireMs) / 1000,
             (elapsedMs - wireMs) / double(exchanges));
+        std::printf("  by command (time until the next command, wire time of its bytes):\n");
+        for (const auto& [command, share] : shares) {
+            std::printf("    %-4s %5d x  %8.2f s  wire %7.2f s  %6.1f ms each\n", qPrintable(command),
+                share.count, share.ns / 1e9, double(share.bytes) * BitsPerByte / Baud,
+                share.ns / 1e6 / share.count);
+        }
         ScanBankMemoriesForm = nullptr;
         SearchBankMemoriesForm = nullptr;
     }
