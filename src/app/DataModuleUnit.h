@@ -153,10 +153,10 @@ public:
     // (frequency log: src/monitor; memories, banks, groups, lookup, special frequencies: src/tables).
 
     // ---- Frequency log (src/monitor/FrequencyLogUnit.cpp) ----
-    // Counts an opening (countIncrement 1) or adds a period's duration (countIncrement 0) into the frequency's
-    // row, naming it from the lookup table and the memory copy; totalDuration := the row's new total. A
-    // frequency of 0 or less changes nothing. Failures are logged and never passed on. The grid's view shows
-    // the row at once and makes it current.
+    // Counts an opening (countIncrement 1) or adds a period's duration (countIncrement 0) into the
+    // frequency's row, naming it from the lookup table and the memory copy; totalDuration := the row's new
+    // total. A frequency of 0 or less changes nothing. Failures are logged and never passed on. The grid's
+    // view shows the row at once and makes it current.
     void UpdateFrequencyLog(std::int32_t frequency, int countIncrement, double dateTime, double duration,
         bool isSearch, char bank, int channel, double& totalDuration);
     // Removes every row; failures are passed on.
