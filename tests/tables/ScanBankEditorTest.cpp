@@ -210,8 +210,13 @@ private Q_SLOTS:
         QFETCH(QStringList, dialogs);
         EditorRig rig;
         TScanBankMemoriesForm form(&rig.driver());
-        if (memoryShown)
-            form.ShowMemoryData('C', 4, MemoryChannelRecord {'C', 4, true});
+        if (memoryShown) {
+            MemoryChannelRecord empty;
+            empty.Bank = 'C';
+            empty.Channel = 4;
+            empty.IsEmpty = true;
+            form.ShowMemoryData('C', 4, empty);
+        }
         form.ScanFrequencyLabeledEdit->setText(frequency);
         form.ScanStepSizeLabeledEdit->setText(step);
         rig.Commands();
