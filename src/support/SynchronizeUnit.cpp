@@ -102,7 +102,8 @@ int RunMainThreadQueue()
         }
         {
             std::lock_guard lock(queue.mutex);
-            item->error = error;
+            // Handed over whole, so the handing thread alone owns the error from here on.
+            item->error = std::move(error);
             item->done = true;
         }
         queue.workDone.notify_all();
