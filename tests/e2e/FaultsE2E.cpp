@@ -119,9 +119,12 @@ private Q_SLOTS:
         run.Simulator->StartTraffic(traffic);
         QElapsedTimer timer;
         timer.start();
+        QStringList rssByMinute;
         while (timer.elapsed() < seconds * 1000LL) {
             QTest::qWait(1000);
             QVERIFY2(run.Program.IsRunning(), qPrintable(run.Program.Output()));
+            if (timer.elapsed() / 60000 > rssByMinute.size())
+                rssByMinute << QString::number(run.Program.ResidentKilobytes());
         }
         run.Simulator->StopTraffic();
         QVERIFY(run.Simulator->WaitUntilIdle());
@@ -169,8 +172,10 @@ private Q_SLOTS:
                    .arg(recordings.size())
                    .arg(brokenRecordings)
                    .arg(open.size()));
-        Figure(
-            QStringLiteral("resident memory %1 kB at the start, %2 kB at the end").arg(rssStart).arg(rssEnd));
+        Figure(QStringLiteral("resident memory %1 kB at the start, %2 kB at the end; after each minute: %3")
+                   .arg(rssStart)
+                   .arg(rssEnd)
+                   .arg(rssByMinute.join(u' ')));
 
         QVERIFY(openings >= seconds * 5); // the traffic really ran
         QCOMPARE(missing, 0);

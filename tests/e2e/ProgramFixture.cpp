@@ -16,6 +16,7 @@
 
 #include <csignal>
 #include <stdexcept>
+#include <sys/prctl.h>
 
 namespace {
 QString SourceFile(const QString& relative)
@@ -237,6 +238,8 @@ void TProgram::Start()
     Process->setWorkingDirectory(Folder.Path());
     Process->setProcessChannelMode(QProcess::MergedChannels);
     Process->setStandardOutputFile(Folder.Path(QStringLiteral("varnock.out")), QIODevice::Append);
+    // A test that dies (a crash, Qt Test's watchdog) takes its program with it.
+    Process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     Process->start(Folder.Path(QStringLiteral("Varnock")), {});
     Process->waitForStarted(10000);
 }
