@@ -68,13 +68,6 @@ QList<QVariantList> Content(const QString& file)
     return content;
 }
 
-SimulatorOptions QuickReceiver()
-{
-    SimulatorOptions options;
-    options.resortMs = 0;
-    return options;
-}
-
 // The parts of one run: folder, sound server, receiver and the program.
 struct TRun {
     TProgramFolder Folder;

@@ -15,13 +15,6 @@ const QString ActivitySeries
 const QString SquelchSeries
     = QStringLiteral("SELECT Abscissa, Ordinate FROM ActivityChartSquelchSeriesTable_");
 
-SimulatorOptions QuickReceiver()
-{
-    SimulatorOptions options;
-    options.resortMs = 0;
-    return options;
-}
-
 bool IsWritable(const QString& file)
 {
     return QFileInfo(file).permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther);

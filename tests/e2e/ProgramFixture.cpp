@@ -72,6 +72,13 @@ QString RunTool(const QString& program, const QStringList& arguments, const QPro
 }
 } // namespace
 
+SimulatorOptions QuickReceiver()
+{
+    SimulatorOptions options;
+    options.resortMs = 0;
+    return options;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, int milliseconds)
 {
     QElapsedTimer timer;

@@ -14,6 +14,9 @@
 #include <functional>
 #include <memory>
 
+// The simulator as the whole-program tests use it: a bank size change costs no waiting.
+SimulatorOptions QuickReceiver();
+
 // Polls the condition (handling events between tries) until it holds or the time runs out.
 bool WaitUntil(const std::function<bool()>& condition, int milliseconds);
 
