@@ -1,3 +1,4 @@
+#include "ErrorOf.h"
 #include "PtyReceiver.h"
 #include "receiver/AOR8200Unit.h"
 
@@ -33,16 +34,6 @@ struct Rig {
     PtyReceiver receiver;
     std::unique_ptr<TAOR8200> driver;
 };
-
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return QString::fromStdString(e.what());
-    }
-    return {};
-}
 
 QString Number(int value)
 {

@@ -1,7 +1,6 @@
 // The driver against the simulated receiver, over a real pseudo-terminal: the same path as the hardware.
 
-#include "ReceiverSimulator.h"
-#include "receiver/AOR8200Unit.h"
+#include "SimulatedReceiver.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -11,32 +10,13 @@
 
 namespace {
 
-struct SimRig {
+// The driver on the simulator with its default receiver state.
+struct SimRig : SimulatedReceiver<> {
     explicit SimRig(const SimulatorOptions& options = {})
-        : simulator(options)
+        : SimulatedReceiver(options)
     {
-        SetSerialPortTable({simulator.DevicePath()});
-        driver = std::make_unique<TAOR8200>();
-        driver->SetCommPortNumber(1);
     }
-    ~SimRig()
-    {
-        driver.reset();
-        SetSerialPortTable({});
-    }
-    ReceiverSimulator simulator;
-    std::unique_ptr<TAOR8200> driver;
 };
-
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return QString::fromStdString(e.what());
-    }
-    return {};
-}
 
 using Setter = std::function<void(TAOR8200&, const QString&)>;
 using Getter = std::function<QString(TAOR8200&)>;

@@ -2,6 +2,7 @@
 // For the memory, discovery and mirroring tests: a simulated receiver on a pseudo-terminal as port 1 of the
 // port table, and the driver on it.
 
+#include "ErrorOf.h"
 #include "ReceiverSimulator.h"
 #include "receiver/AOR8200Unit.h"
 
@@ -44,17 +45,6 @@ template <class Driver = TAOR8200> struct SimulatedReceiver {
     ReceiverSimulator simulator;
     std::unique_ptr<Driver> driver;
 };
-
-// The message of what the action raised; empty when it raised nothing.
-inline QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return QString::fromStdString(e.what());
-    }
-    return {};
-}
 
 inline SimMemory HeldMemory(
     qint32 frequency, const QByteArray& text, SimMode mode = SimMode::AM, qint32 step = 25000)
